@@ -120,6 +120,13 @@ struct WinHttpApi {
     BOOL(LINKGRAB_WINAPI* WinHttpCloseHandle)(HINTERNET hInternet);
 };
 
+#if !defined(_WIN32)
+// The calling thread's last error as the posix table's functions leave it, in the place of the
+// system's GetLastError/SetLastError.
+DWORD GetLastError();
+void SetLastError(DWORD error);
+#endif
+
 // The table in use. Every entry is callable: where the platform lacks WinHTTP or one of its
 // functions, WinHttpCheckPlatform answers false and the others fail.
 const WinHttpApi& WinHttp();
@@ -128,7 +135,8 @@ const WinHttpApi& WinHttp();
 // For tests only.
 void SetWinHttpForTesting(const WinHttpApi* api);
 
-// Trusts the certificate authority in this PEM file as well as the system's, for tests only.
+// Trusts the certificate authority in this PEM file as well as the system's, for tests only;
+// nullptr goes back to the system's alone.
 // The posix layer takes it; on Windows the trusted roots come from the system store alone, and
 // the call does nothing.
 void SetWinHttpTestCertificateAuthority(const char* pemFile);
