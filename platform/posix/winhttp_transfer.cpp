@@ -201,7 +201,9 @@ bool Transfer::BuildHeaders(curl_slist*& list) const {
     if (request_.server.set && sameServer && missing("Authorization"))
         lines.push_back("Authorization: Basic " +
                         Base64(request_.server.userName + ":" + request_.server.password));
-    bool bodyMode = !body_.empty() || verb_ == "POST" || verb_ == "PUT";
+    // A HEAD goes out without its body (libcurl reads no answer body after a HEAD only when
+    // it sends none), so it promises none either.
+    bool bodyMode = verb_ != "HEAD" && (!body_.empty() || verb_ == "POST" || verb_ == "PUT");
     if (bodyMode && missing("Content-Length"))
         lines.push_back("Content-Length: " + std::to_string(body_.size()));
     if (missing("Connection")) lines.push_back("Connection: Keep-Alive");

@@ -52,9 +52,11 @@ TEST_F(RequestTest, MethodAndBodyArriveAsSent) {
     }
 }
 
-TEST_F(RequestTest, HeadSendsItsBodyAndReceivesNone) {
+TEST_F(RequestTest, HeadReceivesNoBody) {
     // The server answers HEAD with the headers that the same request as a POST would get, so
-    // its Content-Length is the length of the echo: equal only when the body went out too.
+    // its Content-Length is the length of the echo. WinHTTP sends a HEAD's body too; libcurl
+    // cannot send one and still read a body-less answer, so the posix layer sends the HEAD
+    // without it (and without a Content-Length that would promise it).
     const Text body = "x=1&y=2";
     WebRequestArguments post;
     post.url = HttpUrl("/echo");
@@ -69,8 +71,14 @@ TEST_F(RequestTest, HeadSendsItsBodyAndReceivesNone) {
     EXPECT_EQ(headed.statusText, "200 OK");
     EXPECT_EQ(headed.pageText, "");
     EXPECT_TRUE(headed.responseBody.empty());
-    EXPECT_NE(headed.responseHeaders.find(
-                  "Content-Length: " + std::to_string(posted.pageText.size()) + "\r\n"),
+#if defined(_WIN32)
+    const std::size_t echoed = posted.pageText.size();
+#else
+    const std::size_t echoed = posted.pageText.size() - body.size() -
+                               std::string("Content-Length: 7\r\n").size() +
+                               std::string("HEAD").size() - std::string("POST").size();
+#endif
+    EXPECT_NE(headed.responseHeaders.find("Content-Length: " + std::to_string(echoed) + "\r\n"),
               std::string::npos)
         << headed.responseHeaders << "\nPOST echo:\n"
         << posted.pageText;
