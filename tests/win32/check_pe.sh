@@ -9,6 +9,7 @@
 # Windows' own DLLs are those that Wine provides for 32-bit programs (its i386-windows folder)
 # plus the api-ms-win-* and ext-ms-win-* sets; without Wine the check falls back to the pattern
 # of MinGW's runtime DLLs alone.
+export LC_ALL=C  # objdump speaks English only in the C locale; the run sets zh_CN
 set -u
 
 wine_dlls=
