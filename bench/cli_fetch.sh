@@ -1,19 +1,23 @@
 #!/usr/bin/env bash
 # linkgrab-cli fetching a 64 MiB body from the loopback fixture server, against curl in the same
 # run: the median wall time of several runs each, the ratio of the two (goal: at most 1.15),
-# and linkgrab-cli's peak memory as a multiple of the body (goal: at most 4).
-#   bench/cli_fetch.sh PATH-TO-linkgrab-cli [RUNS]
+# and linkgrab-cli's peak memory as a multiple of the body (goal: at most 4). With the path of
+# bench/fresh_memory it also measures, in the same run, the first write of one body-sized
+# buffer of fresh memory: the least that holding the body costs, which curl never pays.
+#   bench/cli_fetch.sh PATH-TO-linkgrab-cli [RUNS [PATH-TO-fresh_memory]]
 # It builds nothing; it starts the servers itself with tests/fixtures/with_servers.sh.
 set -euo pipefail
 cli=${1:?usage: cli_fetch.sh PATH-TO-linkgrab-cli [RUNS]}
 runs=${2:-7}
+fresh=${3:-}
 here=$(cd "$(dirname "$0")/.." && pwd)
 
 if [ "${LINKGRAB_BENCH_INNER:-}" != 1 ]; then
   [ -x "$cli" ] || { echo "cli_fetch: $cli is not an executable" >&2; exit 2; }
   command -v curl >/dev/null || { echo "cli_fetch: curl is needed as the anchor" >&2; exit 2; }
   LINKGRAB_BENCH_INNER=1 exec bash "$here/tests/fixtures/with_servers.sh" \
-    bash "$0" "$(cd "$(dirname "$cli")" && pwd)/$(basename "$cli")" "$runs"
+    bash "$0" "$(cd "$(dirname "$cli")" && pwd)/$(basename "$cli")" "$runs" \
+    "${fresh:+$(cd "$(dirname "$fresh")" && pwd)/$(basename "$fresh")}"
 fi
 
 size=67108864
@@ -59,6 +63,11 @@ for _ in $(seq "$runs"); do
   cli_times+=("$(seconds "$cli" -o /dev/null "$url")")
   curl_times+=("$(seconds curl -s -o /dev/null "$url")")
 done
+fresh_times=()
+if [ -n "$fresh" ]; then
+  for _ in $(seq "$runs"); do fresh_times+=("$("$fresh" "$size")"); done
+fi
+fresh_median=$( [ ${#fresh_times[@]} -gt 0 ] && printf '%s\n' "${fresh_times[@]}" | median || echo "")
 cli_median=$(printf '%s\n' "${cli_times[@]}" | median)
 curl_median=$(printf '%s\n' "${curl_times[@]}" | median)
 
@@ -66,7 +75,7 @@ peaks=()
 for _ in 1 2 3; do peaks+=("$(peak_kib "$cli" -o /dev/null "$url")"); done
 peak=$(printf '%s\n' "${peaks[@]}" | median)
 
-awk -v cli="$cli_median" -v curl="$curl_median" -v peak="$peak" -v size="$size" -v runs="$runs" '
+awk -v cli="$cli_median" -v curl="$curl_median" -v fresh="$fresh_median" -v peak="$peak" -v size="$size" -v runs="$runs" '
 BEGIN {
   ratio = cli / curl
   multiple = peak * 1024 / size
@@ -74,6 +83,10 @@ BEGIN {
   printf "%-34s %12s %12s %8s\n", "figure", "linkgrab-cli", "curl", "goal"
   printf "%-34s %12.3f %12.3f %8s\n", "wall time (s)", cli, curl, ""
   printf "%-34s %12.2f %12s %8s  %s\n", "time ratio (linkgrab-cli / curl)", ratio, "", "<= 1.15", (ratio <= 1.15 ? "met" : "NOT met")
+  if (fresh != "") {
+    printf "%-34s %12.3f %12s %8s\n", "one fresh body-sized buffer (s)", fresh, "", ""
+    printf "%-34s %12.2f %12s %8s\n", "  that alone / curl", fresh / curl, "", ""
+  }
   printf "%-34s %12.1f %12s %8s\n", "peak memory (MiB)", peak / 1024, "", ""
   printf "%-34s %12.2f %12s %8s  %s\n", "peak memory / body", multiple, "", "<= 4", (multiple <= 4 ? "met" : "NOT met")
 }'

@@ -8,4 +8,4 @@ echo "== text operations (64 MiB code page 936 text, markers at its end) =="
 "$build/bench/text_bench" --benchmark_counters_tabular=true
 echo
 echo "== linkgrab-cli fetching 64 MiB from a loopback server, against curl =="
-bash "$here/bench/cli_fetch.sh" "$build/tools/linkgrab-cli/linkgrab-cli"
+bash "$here/bench/cli_fetch.sh" "$build/tools/linkgrab-cli/linkgrab-cli" 7 "$build/bench/fresh_memory"

@@ -9,6 +9,7 @@
 #include "web/conversions.h"
 #include "web/error_texts.h"
 #include "web/request_headers.h"
+#include "web/response_body.h"
 #include "web/response_headers.h"
 
 namespace linkgrab {
@@ -65,6 +66,7 @@ struct Outputs {
     Text& redirectLocation;
     Text& statusText;
     ByteString& responseBody;
+    bool responseBodyAsked;  // false: the body is not copied out at all
 };
 
 // What the exchange returns when it was left through an early exit, which processes no
@@ -216,20 +218,17 @@ int Exchange(const WebRequestArguments& arguments, Handles& handles, Outputs& ou
 
     // Level 8: response.
     if (!api.WinHttpReceiveResponse(request, nullptr)) return Failure(out, 712, 8);
-    ByteString body;
-    ByteString chunk;  // one buffer for every read
+    ResponseBody body;  // each chunk is read straight into its place
     for (;;) {
         DWORD available = 0;
         if (!api.WinHttpQueryDataAvailable(request, &available)) break;
         if (available < 1) break;
-        if (chunk.size() < available) chunk.resize(available);
         DWORD read = 0;
-        if (!api.WinHttpReadData(request, chunk.data(), available, &read)) {
+        if (!api.WinHttpReadData(request, body.Room(available), available, &read)) {
             out.statusText = ErrorText(713);
             break;
         }
-        const DWORD kept = std::min(read, available);
-        body.insert(body.end(), chunk.begin(), chunk.begin() + kept);
+        body.Keep(read);
     }
     // The first query only learns the size the raw headers need; its result is of no use.
     DWORD size = 0;
@@ -247,8 +246,8 @@ int Exchange(const WebRequestArguments& arguments, Handles& handles, Outputs& ou
     InterpretResponseHeaders(WideToAnsi(buffer), out.cookies, arguments.mergeCookies,
                              out.responseHeaders, out.statusText, out.receivedCookies,
                              out.redirectLocation);
-    out.responseBody = body;
-    pageText = BytesToText(body);
+    if (out.responseBodyAsked) out.responseBody = body.Bytes();
+    pageText = body.TextBeforeZero();
     // The page charset stage runs here, on body and pageText.
     return 9;
 }
@@ -271,6 +270,7 @@ Text WebRequest(const WebRequestArguments& arguments) {
         arguments.redirectLocation ? *arguments.redirectLocation : redirectLocation,
         arguments.statusText ? *arguments.statusText : statusText,
         arguments.responseBody ? *arguments.responseBody : responseBody,
+        arguments.responseBody != nullptr,
     };
 
     Handles handles(WinHttp());
