@@ -157,10 +157,13 @@ size_t Transfer::OnBody(char* data, size_t size, size_t count, void* self) {
     return length;
 }
 
-int Transfer::OnDebug(CURL*, curl_infotype type, char*, size_t size, void* self) {
+int Transfer::OnDebug(CURL*, curl_infotype type, char* data, size_t size, void* self) {
     auto* transfer = static_cast<Transfer*>(self);
     if (type == CURLINFO_HEADER_OUT) {
-        transfer->headerSent_ = true;
+        // A tunnel's CONNECT is not the request: that is sent only once the proxy has let it
+        // through, and a proxy that asks for credentials first may refuse it.
+        const bool tunnel = size >= 8 && std::memcmp(data, "CONNECT ", 8) == 0;
+        if (!tunnel) transfer->headerSent_ = true;
         transfer->lastActivity_ = std::chrono::steady_clock::now();
     } else if (type == CURLINFO_DATA_OUT) {
         transfer->bodyBytesSent_ += size;

@@ -75,6 +75,17 @@ TEST_F(FailureTest, ServerFasterThanTheTimeOutAnswers) {
     EXPECT_EQ(exchange.pageText, "slow");
 }
 
+TEST_F(FailureTest, TimeOutIsBetweenBytesNotForTheWholeBody) {
+    // Six bytes 0.4 s apart take 2.4 s in all, more than the 1 s time-out, but no wait between
+    // two of them reaches it.
+    WebRequestArguments arguments;
+    arguments.url = HttpUrl("/trickle?n=6&every=0.4");
+    arguments.timeoutSeconds = 1;
+    const Exchange exchange = Fetch(arguments);
+    EXPECT_EQ(exchange.statusText, "200 OK");
+    EXPECT_EQ(exchange.pageText, "xxxxxx");
+}
+
 TEST_F(FailureTest, EndlessRedirectsStopWithoutAResponse) {
     WebRequestArguments arguments;
     arguments.url = HttpUrl("/loop?n=0");

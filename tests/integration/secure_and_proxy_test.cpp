@@ -92,6 +92,45 @@ TEST_F(SecureAndProxyTest, SecureAddressThroughTheProxy) {
     EXPECT_NE(exchange.pageText.find("\r\nAccept-Language: zh-cn\r\n"), std::string::npos);
 }
 
+TEST_F(SecureAndProxyTest, ProxyThatAsksForCredentials) {
+    struct Case {
+        const char* what;
+        bool secure;
+        Text user;
+        Text password;
+        Text status;            // the status text of the exchange
+        bool underWine = true;  // false: not run under Wine, which cannot do it
+    };
+    const Case cases[] = {
+        {"plain, right credentials", false, "proxyuser", "proxypass", "200 OK"},
+        // This proxy answers credentials it does not accept with a 401 of its own.
+        {"plain, wrong password", false, "proxyuser", "nope", "401 Unauthorized"},
+        {"plain, no credentials", false, "", "", "407 Proxy Authentication Required"},
+        // Wine's WinHTTP does not answer a proxy's 407 to its CONNECT and fails the send.
+        {"secure, right credentials", true, "proxyuser", "proxypass", "200 OK", false},
+        // A tunnel the proxy does not open: the request never reaches the server.
+        {"secure, no credentials", true, "", "", ErrorText(711)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        // Wine cannot reach a plain address through a proxy (see PlainAddressThroughTheProxy).
+        if (RunningUnderWine() && (!c.secure || !c.underWine)) continue;
+        WebRequestArguments arguments;
+        arguments.url = c.secure ? HttpsUrl("/echo?via=auth") : HttpUrl("/echo?via=auth");
+        arguments.proxy = AuthProxyAddress();
+        arguments.proxyUserName = c.user;
+        arguments.proxyPassword = c.password;
+        const Exchange exchange = Fetch(arguments);
+        EXPECT_EQ(exchange.statusText, c.status);
+        if (c.status == "200 OK") {
+            EXPECT_NE(exchange.pageText.find("/echo?via=auth HTTP/1."), std::string::npos)
+                << exchange.pageText;
+            // The proxy takes the credentials for itself; the server never sees them.
+            EXPECT_EQ(exchange.pageText.find("Proxy-Authorization"), std::string::npos);
+        }
+    }
+}
+
 TEST_F(SecureAndProxyTest, ProxyThatRefusesMakesTheRequestFail) {
     // The same addresses as above succeed directly; through a dead proxy they cannot, which
     // shows that the proxy is really on the path.

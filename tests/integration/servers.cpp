@@ -26,6 +26,7 @@ TestServers ReadServers() {
     servers.httpPort = Variable("LINKGRAB_HTTP_PORT", servers.missing);
     servers.httpsPort = Variable("LINKGRAB_HTTPS_PORT", servers.missing);
     servers.proxyPort = Variable("LINKGRAB_PROXY_PORT", servers.missing);
+    servers.authProxyPort = Variable("LINKGRAB_AUTH_PROXY_PORT", servers.missing);
     servers.testCa = Variable("LINKGRAB_TEST_CA", servers.missing);
     return servers;
 }
@@ -71,6 +72,10 @@ Text HttpsUrl(const std::string& path) {
 
 Text ProxyAddress() {
     return "127.0.0.1:" + Servers().proxyPort;
+}
+
+Text AuthProxyAddress() {
+    return "127.0.0.1:" + Servers().authProxyPort;
 }
 
 Text RawResponseUrl(const std::string& response) {

@@ -16,6 +16,7 @@ struct TestServers {
     std::string httpPort;
     std::string httpsPort;
     std::string proxyPort;
+    std::string authProxyPort;  // the proxy that wants proxyuser:proxypass
     std::string testCa;
     std::string missing;  // the names of the variables that are not set, or empty
 };
@@ -28,6 +29,8 @@ Text HttpUrl(const std::string& path);
 Text HttpsUrl(const std::string& path);
 // 127.0.0.1:PORT of the proxy.
 Text ProxyAddress();
+// The same for the proxy that asks for the basic credentials proxyuser:proxypass.
+Text AuthProxyAddress();
 // The fixture server's /raw address that answers with exactly these bytes.
 Text RawResponseUrl(const std::string& response);
 // An address on 127.0.0.1 where nothing listens.
