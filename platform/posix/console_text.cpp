@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/codepage.h"
+#include "platform/posix/utf8.h"
 
 namespace linkgrab {
 
@@ -76,39 +77,6 @@ std::size_t PieceEnd(const std::string& ansi, std::size_t begin) {
     return at < ansi.size() ? at : ansi.size();
 }
 
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
-void AppendUtf16AsUtf8(std::string& out, const std::vector<WCHAR>& units, std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i) {
-        char32_t unit = units[i];
-        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < count && units[i + 1] >= 0xDC00 &&
-            units[i + 1] <= 0xDFFF) {
-            AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (units[i + 1] - 0xDC00));
-            ++i;
-        } else if (unit >= 0xD800 && unit <= 0xDFFF) {
-            AppendUtf8(out, 0xFFFD);
-        } else {
-            AppendUtf8(out, unit);
-        }
-    }
-}
-
 std::string AnsiToUtf8(const std::string& ansi) {
     std::string out;
     out.reserve(ansi.size());
@@ -128,7 +96,8 @@ std::string AnsiToUtf8(const std::string& ansi) {
                 units.assign(static_cast<std::size_t>(needed), 0);
                 const int written =
                     MultiByteToWideChar(CP_GBK, 0, piece, length, units.data(), needed);
-                if (written > 0) AppendUtf16AsUtf8(out, units, static_cast<std::size_t>(written));
+                if (written > 0)
+                    AppendUtf16AsUtf8(out, units.data(), static_cast<std::size_t>(written));
             }
         }
         begin = end;
