@@ -125,10 +125,23 @@ class Matcher {
         const bool firstIsLetter = IgnoreCase && first >= 'a' && first <= 'z';
         const unsigned char firstUpper =
             firstIsLetter ? static_cast<unsigned char>(first - ('a' - 'A')) : first;
-        std::size_t nextLower = from;  // cached memchr results for the two forms of the first
-        std::size_t nextUpper = from;  // byte; kNotFound once that byte no longer occurs
-        bool lowerFresh = false;
-        bool upperFresh = false;
+        if (text != scannedText_ || n != scannedSize_) {
+            scannedText_ = text;
+            scannedSize_ = n;
+            lower_ = FirstByteScan();
+            upper_ = FirstByteScan();
+        }
+        // The next occurrence of `byte` at or after i, from the scan's earlier answer while that
+        // still holds.
+        auto nextOf = [text, n](FirstByteScan& scan, unsigned char byte, std::size_t i) {
+            if (scan.at == kNotFound || scan.at > i || (scan.next != kNotFound && scan.next < i)) {
+                const void* hit = std::memchr(text + i, byte, n - i);
+                scan.at = i;
+                scan.next = hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - text)
+                                : kNotFound;
+            }
+            return scan.next;
+        };
 
         BoundaryCursor boundaries(text, from);
         BoundaryCursor folding(text, from);  // separate cursor: asked in its own order
@@ -159,21 +172,7 @@ class Matcher {
                         candidate = static_cast<std::size_t>(static_cast<const char*>(hit) - text);
                     }
                 } else {
-                    if (!lowerFresh || (nextLower != kNotFound && nextLower < i)) {
-                        const void* hit = std::memchr(text + i, first, n - i);
-                        nextLower =
-                            hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - text)
-                                : kNotFound;
-                        lowerFresh = true;
-                    }
-                    if (!upperFresh || (nextUpper != kNotFound && nextUpper < i)) {
-                        const void* hit = std::memchr(text + i, firstUpper, n - i);
-                        nextUpper =
-                            hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - text)
-                                : kNotFound;
-                        upperFresh = true;
-                    }
-                    candidate = std::min(nextLower, nextUpper);
+                    candidate = std::min(nextOf(lower_, first, i), nextOf(upper_, firstUpper, i));
                     if (candidate == kNotFound) return kNotFound;
                 }
                 if (m > n - candidate) return kNotFound;
@@ -204,6 +203,18 @@ class Matcher {
     std::string sought_;  // folded when ignoring case
     bool ignoreCase_;
     std::vector<std::size_t> failure_;
+
+    // The scans for the two forms of a first letter are kept from one Find to the next on the
+    // same text, so that a search repeated forward (ReplaceText, SplitText) never scans the same
+    // bytes twice, even when one of the forms does not occur at all.
+    struct FirstByteScan {
+        std::size_t at = kNotFound;    // where the scan started
+        std::size_t next = kNotFound;  // the first occurrence at or after it, or kNotFound
+    };
+    mutable const char* scannedText_ = nullptr;
+    mutable std::size_t scannedSize_ = 0;
+    mutable FirstByteScan lower_;
+    mutable FirstByteScan upper_;
 };
 
 // A 1-based start position (below 1: 1) as a 0-based index, or kNotFound when no byte of a

@@ -189,6 +189,20 @@ TEST(ReplaceTextLong, ManyReplacementsInOneText) {
     EXPECT_EQ(ReplaceText(text, "@", "[at]", true), expected);
 }
 
+TEST(ReplaceTextLong, IgnoringCaseWhenOneFormNeverOccurs) {
+    // Only the capital form of the first letter occurs: each search must still look at the
+    // bytes after the last match only, and find every match in turn.
+    Text text;
+    Text expected;
+    for (int i = 0; i < 20000; ++i) {
+        text += i % 3 == 0 ? "Set-Cookie: a\r\n" : "SET-COOKIE: b\r\n";
+        expected += i % 3 == 0 ? "Set-Cookie: a\r\n" : "Set-Cookie: b\r\n";
+    }
+    text += "\xB0S";  // 'S' as a second byte starts no match
+    expected += "\xB0S";
+    EXPECT_EQ(ReplaceText(text, "set-cookie", "Set-Cookie", false), expected);
+}
+
 // ---------------------------------------------------------------------------------------------
 // SplitText
 
