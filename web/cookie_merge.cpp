@@ -1,5 +1,8 @@
 #include "web/cookie_merge.h"
 
+#include <string_view>
+#include <unordered_set>
+
 namespace linkgrab {
 
 // The result puts the cookies the response set first, then the sent cookies whose names it did
@@ -12,10 +15,15 @@ Text MergeCookies(Text& cookies, Text& receivedCookies) {
     const TextList sentEntries = SplitText(cookies, ";");
     TextList mergedEntries = SplitText(receivedCookies, ";");
 
+    // The names of mergedEntries as it grows: the answer HasCookieName(mergedEntries, name)
+    // gives, without walking the list for every sent entry.
+    std::unordered_set<Text> mergedNames;
+    const long long receivedCount = ListSize(mergedEntries);
+    for (long long i = 1; i <= receivedCount; ++i) mergedNames.insert(CookieName(mergedEntries[i]));
     const long long sentCount = ListSize(sentEntries);
     for (long long i = 1; i <= sentCount; ++i) {
         const Text& entry = sentEntries[i];
-        if (!HasCookieName(mergedEntries, CookieName(entry))) ListAppend(mergedEntries, entry);
+        if (mergedNames.insert(CookieName(entry)).second) ListAppend(mergedEntries, entry);
     }
 
     cookies = Text();
@@ -48,13 +56,14 @@ bool HasCookieName(const TextList& list, const Text& name) {
 
 Text RemoveDuplicates(const Text& text, const Text& separator) {
     const TextList pieces = SplitText(text, separator);
-    TextList seen;
+    // The pieces kept so far: IndexOfText(seen, piece) == -1 is "not in the set", at the cost
+    // of one look-up instead of a walk through every piece kept before it.
+    std::unordered_set<std::string_view> seen;
     Text output;
     const long long count = ListSize(pieces);
     for (long long i = 1; i <= count; ++i) {
         const Text& piece = pieces[i];
-        if (IndexOfText(seen, piece) == -1) {
-            ListAppend(seen, piece);
+        if (seen.insert(piece).second) {
             output += piece;
             output += separator;
         }
