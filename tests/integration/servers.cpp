@@ -27,6 +27,8 @@ TestServers ReadServers() {
     servers.httpsPort = Variable("LINKGRAB_HTTPS_PORT", servers.missing);
     servers.proxyPort = Variable("LINKGRAB_PROXY_PORT", servers.missing);
     servers.authProxyPort = Variable("LINKGRAB_AUTH_PROXY_PORT", servers.missing);
+    servers.wrongHostPort = Variable("LINKGRAB_WRONG_HOST_PORT", servers.missing);
+    servers.selfSignedPort = Variable("LINKGRAB_SELF_SIGNED_PORT", servers.missing);
     servers.testCa = Variable("LINKGRAB_TEST_CA", servers.missing);
     return servers;
 }

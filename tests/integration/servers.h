@@ -16,7 +16,9 @@ struct TestServers {
     std::string httpPort;
     std::string httpsPort;
     std::string proxyPort;
-    std::string authProxyPort;  // the proxy that wants proxyuser:proxypass
+    std::string authProxyPort;   // the proxy that wants proxyuser:proxypass
+    std::string wrongHostPort;   // a certificate for another host name
+    std::string selfSignedPort;  // a certificate that nobody signed
     std::string testCa;
     std::string missing;  // the names of the variables that are not set, or empty
 };
