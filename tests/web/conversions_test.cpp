@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace linkgrab {
 namespace {
 
@@ -16,6 +18,11 @@ struct RoundTripCase {
     Text ansi;
     ByteString wide;  // UTF-16LE with the terminator
 };
+
+// A case prints as its name: its bytes hold padding that nobody wrote.
+void PrintTo(const RoundTripCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ConversionRoundTrip : public ::testing::TestWithParam<RoundTripCase> {};
 
@@ -52,6 +59,10 @@ struct WideCase {
     ByteString wide;
     Text ansi;
 };
+
+void PrintTo(const WideCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class WideToAnsiCases : public ::testing::TestWithParam<WideCase> {};
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace linkgrab {
 namespace {
 
@@ -12,6 +14,10 @@ struct MergeCase {
     Text merged;
     Text receivedAfter;  // the received text without its spaces
 };
+
+void PrintTo(const MergeCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class MergeCookiesCases : public ::testing::TestWithParam<MergeCase> {};
 
@@ -56,6 +62,10 @@ struct NameCase {
     Text cookieName;
 };
 
+void PrintTo(const NameCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class CookieNameCases : public ::testing::TestWithParam<NameCase> {};
 
 TEST_P(CookieNameCases, Names) {
@@ -98,6 +108,10 @@ struct DuplicateCase {
     Text separator;
     Text result;
 };
+
+void PrintTo(const DuplicateCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class RemoveDuplicatesCases : public ::testing::TestWithParam<DuplicateCase> {};
 

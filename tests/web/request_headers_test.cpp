@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace linkgrab {
 namespace {
 
@@ -24,6 +26,10 @@ struct HeaderCase {
     Text cookies;
     Text expected;
 };
+
+void PrintTo(const HeaderCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ComposeRequestHeadersCases : public ::testing::TestWithParam<HeaderCase> {};
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "platform/pending_events.h"
 
 namespace linkgrab {
@@ -15,6 +17,10 @@ struct InterpretCase {
     Text receivedCookies;
     Text redirectLocation;  // "(kept)" when it must keep the value it had
 };
+
+void PrintTo(const InterpretCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 const Text kKept = "(kept)";
 
@@ -106,6 +112,10 @@ struct MergeCase {
     Text receivedCookiesAfter;
 };
 
+void PrintTo(const MergeCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class InterpretMergeCondition : public ::testing::TestWithParam<MergeCase> {};
 
 TEST_P(InterpretMergeCondition, MergesOnlyWithPassedCookiesAndSwitchOn) {
@@ -145,6 +155,10 @@ struct LineCountCase {
     Text raw;
     int calls;
 };
+
+void PrintTo(const LineCountCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class InterpretPendingEvents : public ::testing::TestWithParam<LineCountCase> {};
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -220,6 +221,10 @@ struct FailureCase {
     bool disableRedirects = false;
 };
 
+void PrintTo(const FailureCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 const Calls kCloseNone = {"WinHttpCloseHandle(null)", "WinHttpCloseHandle(null)",
                           "WinHttpCloseHandle(null)"};
 const Calls kCloseSession = {"WinHttpCloseHandle(null)", "WinHttpCloseHandle(null)",
@@ -367,6 +372,10 @@ struct AddressCase {
     std::string openRequest;
 };
 
+void PrintTo(const AddressCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class WebRequestAddress : public WebRequestContract,
                           public ::testing::WithParamInterface<AddressCase> {};
 
@@ -435,6 +444,10 @@ struct ProxyCase {
     std::string open;
 };
 
+void PrintTo(const ProxyCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class WebRequestProxy : public WebRequestContract,
                         public ::testing::WithParamInterface<ProxyCase> {};
 
@@ -464,6 +477,10 @@ struct MethodCase {
     const char* verb;
 };
 
+void PrintTo(const MethodCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class WebRequestMethod : public WebRequestContract,
                          public ::testing::WithParamInterface<MethodCase> {};
 
@@ -487,6 +504,10 @@ struct TimeoutCase {
     int seconds;
     long long milliseconds;
 };
+
+void PrintTo(const TimeoutCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class WebRequestTimeout : public WebRequestContract,
                           public ::testing::WithParamInterface<TimeoutCase> {};
@@ -513,6 +534,10 @@ struct CredentialsCase {
     Text userName, password, proxyUserName, proxyPassword;
     Calls expected;
 };
+
+void PrintTo(const CredentialsCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class WebRequestCredentials : public WebRequestContract,
                               public ::testing::WithParamInterface<CredentialsCase> {};
@@ -576,6 +601,10 @@ struct CookieOptionCase {
     Calls options;
     std::string headerEnd;  // how the header block ends
 };
+
+void PrintTo(const CookieOptionCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class WebRequestCookieOption : public WebRequestContract,
                                public ::testing::WithParamInterface<CookieOptionCase> {};
@@ -650,6 +679,10 @@ struct BodyCase {
     Text requestBody;
     std::string send;
 };
+
+void PrintTo(const BodyCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class WebRequestBody : public WebRequestContract, public ::testing::WithParamInterface<BodyCase> {};
 
